@@ -1,0 +1,19 @@
+# Compiler and linker settings shared by every target of the project.
+
+# Warnings for the project's own code (not for GoogleTest).
+add_library(project_options INTERFACE)
+target_compile_options(project_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
+
+if(WIN32)
+  enable_language(RC)
+  # ANSI Win32 API throughout; no min/max macros.
+  target_compile_definitions(project_options INTERFACE NOMINMAX WINVER=0x0601 _WIN32_WINNT=0x0601)
+  # Self-contained executables: the C++ runtime, libgcc and winpthread are linked in.
+  set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++")
+  find_package(JPEG REQUIRED)
+else()
+  # The host build exists to run the OS-free modules under the sanitizers.
+  set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${sanitizers})
+  add_link_options(${sanitizers})
+endif()

@@ -1,0 +1,31 @@
+// Exceptions and string conversion of the class library.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// Base of every error the class library raises: a message and the class's name.
+class Exception : public std::runtime_error {
+public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+  std::string Message() const { return what(); }
+  virtual const char* ClassName() const { return "Exception"; }
+};
+
+#define VCL_EXCEPTION(Name, Base)                                            \
+  class Name : public Base {                                                 \
+  public:                                                                    \
+    using Base::Base;                                                        \
+    const char* ClassName() const override { return #Name; }                 \
+  }
+
+VCL_EXCEPTION(EConvertError, Exception);
+
+// Decimal with an optional sign, or hexadecimal after "$", "x", "X", "0x" or "0X"
+// (one to eight digits, 32 bits taken as signed), after any leading blanks.
+// Nothing may follow the digits.
+bool TryStrToInt(const std::string& text, int32_t& value);
+
+// As TryStrToInt; raises EConvertError "'<text>' is not a valid integer value".
+int32_t StrToInt(const std::string& text);
