@@ -2,10 +2,11 @@
 # that registers one CTest test per test program (under Wine when cross-building:
 # CTest prefixes CMAKE_CROSSCOMPILING_EMULATOR).
 
+set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources, built with the project's compiler")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 # add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <seconds>])
 function(add_gtest name)

@@ -20,7 +20,12 @@ public:
     const char* ClassName() const override { return #Name; }                 \
   }
 
-VCL_EXCEPTION(EConvertError, Exception);
+VCL_EXCEPTION(EConvertError, Exception);       // a text that is no valid number
+VCL_EXCEPTION(EFOpenError, Exception);         // a file that cannot be opened
+VCL_EXCEPTION(EInvalidGraphic, Exception);     // a picture file of no known format
+VCL_EXCEPTION(ERegistryException, Exception);  // a registry value of the wrong type, or unreadable
+VCL_EXCEPTION(EReadError, Exception);          // a malformed form description
+VCL_EXCEPTION(EInvalidOperation, Exception);   // a control used in a state that does not allow it
 
 // Decimal with an optional sign, or hexadecimal after "$", "x", "X", "0x" or "0X"
 // (one to eight digits, 32 bits taken as signed), after any leading blanks.
