@@ -31,6 +31,9 @@ wine_session_start() {
   if [ ! -f "$WINEPREFIX/.initialised" ]; then
     echo "wine-session: creating the Wine prefix in $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+    # Without a window manager, Wine waits two seconds for one whenever a window it
+    # counts as managed is hidden or destroyed; it draws every window itself instead.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.initialised"
   fi

@@ -26,6 +26,7 @@ VCL_EXCEPTION(EInvalidGraphic, Exception);     // a picture file of no known for
 VCL_EXCEPTION(ERegistryException, Exception);  // a registry value of the wrong type, or unreadable
 VCL_EXCEPTION(EReadError, Exception);          // a malformed form description
 VCL_EXCEPTION(EInvalidOperation, Exception);   // a control used in a state that does not allow it
+VCL_EXCEPTION(EListError, Exception);          // a list index out of bounds
 
 // Decimal with an optional sign, or hexadecimal after "$", "x", "X", "0x" or "0X"
 // (one to eight digits, 32 bits taken as signed), after any leading blanks.
