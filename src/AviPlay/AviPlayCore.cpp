@@ -1,14 +1,11 @@
 // The player control's life: construction and destruction, loading from a form
-// description, the property setters, opening and closing the file, and the events.
+// description, the property setters, opening and closing the file, message dispatch and
+// the events.
 #include "AviPlay.h"
 
 #include "vcl/TypInfo.h"
 
 namespace {
-
-std::optional<std::string> ColorIdent(int32_t value) { return ColorToIdent(value); }
-std::optional<int32_t> IdentColor(const std::string& ident) { return IdentToColor(ident); }
-const TIdentMap ColorIdents{&ColorIdent, &IdentColor};
 
 int32_t FrameWidth(const AVISTREAMINFOA& info) { return info.rcFrame.right - info.rcFrame.left; }
 int32_t FrameHeight(const AVISTREAMINFOA& info) { return info.rcFrame.bottom - info.rcFrame.top; }
@@ -304,6 +301,45 @@ void TVxAVIPlay::AdjustSize() {
     const RECT bounds = sibling->BoundsRect();
     if (IntersectRect(&overlap, &bounds, &uncovered)) sibling->Invalidate();
   }
+}
+
+// ---------------------------------------------------------------------------------------
+// Message dispatch
+
+void TVxAVIPlay::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case CM_REPAINT:
+      PaintFrame();
+      return;
+    case CM_PASSRESTART:
+      PassRestarted(static_cast<uint32_t>(message.WParam));
+      return;
+    case CM_PLAYBACKEND:
+      PlaybackEnded(static_cast<uint32_t>(message.WParam));
+      return;
+    case MM_WOM_DONE:
+      if (audioPlayer_) audioPlayer_->BufferDone(reinterpret_cast<WAVEHDR*>(message.LParam));
+      return;
+    case WM_PAINT:
+      WMPaint(message);
+      return;
+    case WM_ERASEBKGND:
+      PaintMargins();
+      return;
+    case WM_MOVE:
+      WMMove(message);
+      return;
+    case WM_SIZE:
+      WMSize(message);
+      return;
+    case WM_DISPLAYCHANGE:
+      WMDisplayChange();
+      return;
+    case WM_DESTROY:
+      WMDestroy(message);
+      return;
+  }
+  TCustomControl::WndProc(message);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -99,42 +99,6 @@ void TVxAVIPlay::PaintMargins() {
 // ---------------------------------------------------------------------------------------
 // Messages
 
-void TVxAVIPlay::WndProc(TMessage& message) {
-  switch (message.Msg) {
-    case CM_REPAINT:
-      PaintFrame();
-      return;
-    case CM_PASSRESTART:
-      PassRestarted(static_cast<uint32_t>(message.WParam));
-      return;
-    case MM_WOM_DONE:
-      audioPlayer_->BufferDone(reinterpret_cast<WAVEHDR*>(message.LParam));
-      return;
-    case WM_DESTROY:
-      WMDestroy(message);
-      return;
-    case CM_PLAYBACKEND:
-      PlaybackEnded(static_cast<uint32_t>(message.WParam));
-      return;
-    case WM_DISPLAYCHANGE:
-      WMDisplayChange();
-      return;
-    case WM_PAINT:
-      WMPaint(message);
-      return;
-    case WM_ERASEBKGND:
-      PaintMargins();
-      return;
-    case WM_MOVE:
-      WMMove(message);
-      return;
-    case WM_SIZE:
-      WMSize(message);
-      return;
-  }
-  TCustomControl::WndProc(message);
-}
-
 // The paint structure's DC is not drawn on: PaintFrame draws the whole picture itself.
 void TVxAVIPlay::WMPaint(TMessage& message) {
   PAINTSTRUCT paint;

@@ -11,6 +11,7 @@
 #include "WindowExceptions.h"
 
 const TEnumInfo AlignNames{{"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"}};
+const TIdentMap ColorIdents{&ColorToIdent, &IdentToColor};
 
 // ---------------------------------------------------------------------------------------
 // TControl

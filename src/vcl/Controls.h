@@ -28,6 +28,8 @@ constexpr UINT CN_BASE = 0xBC00;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 extern const TEnumInfo AlignNames;
+// Colours that a form description stores by name (clBlack).
+extern const TIdentMap ColorIdents;
 
 using TKeyEvent = TEvent<TObject* /*Sender*/, WORD& /*Key*/, TShiftState>;
 

@@ -43,9 +43,6 @@ std::optional<int32_t> IdentToCharset(const std::string& ident) {
   return std::nullopt;
 }
 
-std::optional<std::string> ColorIdent(int32_t value) { return ColorToIdent(value); }
-std::optional<int32_t> IdentColor(const std::string& ident) { return IdentToColor(ident); }
-const TIdentMap ColorIdents{&ColorIdent, &IdentColor};
 
 // Disables the thread's other enabled top-level windows for the length of a modal show.
 class DisabledThreadWindows {
