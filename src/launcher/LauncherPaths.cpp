@@ -1,10 +1,8 @@
 #include "LauncherPaths.h"
 
 std::string CompanionPathOf(const std::string& ownPath) {
-  std::string companion = ownPath;
-  const size_t position = companion.size() >= 4 ? companion.size() - 4 : 0;
-  companion.insert(position, "a");
-  return companion;
+  const size_t position = ownPath.size() >= 4 ? ownPath.size() - 4 : 0;
+  return ownPath.substr(0, position) + "a" + ownPath.substr(position);
 }
 
 std::string AppDirOf(const std::string& ownPath) {
