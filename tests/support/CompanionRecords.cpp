@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "vcl/FileRead.h"
+#include "common/ScopedHandle.h"
 
 namespace {
 
@@ -61,15 +61,32 @@ CompanionRecord ParseCompanionRecord(const std::string& line) {
   return record;
 }
 
+namespace {
+
+// The log as it is now, read while a companion may be appending to it; up to the last
+// whole line, so that a record being written is not taken for a broken one.
+std::string ReadWholeLines(const std::string& path) {
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) throw std::runtime_error("cannot read " + path);
+  std::string text;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+  const size_t lastLineEnd = text.find_last_of('\n');
+  text.erase(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
+  return text;
+}
+
+}  // namespace
+
 std::vector<CompanionRecord> ReadCompanionRecords(const std::string& logPath) {
   std::vector<CompanionRecord> records;
   if (GetFileAttributesA(logPath.c_str()) == INVALID_FILE_ATTRIBUTES) return records;
-  const std::string text = ReadWholeFile(logPath);
+  const std::string text = ReadWholeLines(logPath);
   size_t start = 0;
   for (int number = 1; start < text.size(); ++number) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos)
-      throw std::runtime_error(logPath + ": line " + std::to_string(number) + " has no end");
+    const size_t end = text.find('\n', start);  // every line read ends in one
     std::string line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     try {

@@ -1,0 +1,20 @@
+// The floor of the launcher's start-up: a program that does nothing but start its
+// companion (its own path with "a" before the extension) the way the launcher does.
+#include <windows.h>
+
+#include <string>
+
+int main() {
+  char path[261] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string companion = path;
+  companion.insert(companion.size() - 4, "a");
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  PROCESS_INFORMATION process{};
+  std::string commandLine = companion;
+  CreateProcessA(companion.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                 nullptr, &startup, &process);
+  return 0;
+}
