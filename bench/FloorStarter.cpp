@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "launcher/LauncherPaths.h"
+
 int main() {
   char path[261] = {};
   GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string companion = path;
-  companion.insert(companion.size() - 4, "a");
+  const std::string companion = CompanionPathOf(path);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
