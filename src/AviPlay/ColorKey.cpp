@@ -20,8 +20,9 @@ COLORREF CornerPixel(HDC dc, const RECT& rect) { return GetPixel(dc, rect.left, 
 
 void ColorKeyBlit(HDC source, HDC destination, const RECT& rect, POINT point, COLORREF key) {
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  ScopedGdiObject<HBITMAP> maskBitmap;  // released last, after its DC
   ScopedMemoryDC maskDC(source);
-  ScopedGdiObject<HBITMAP> maskBitmap(CreateCompatibleBitmap(maskDC, w, h));  // monochrome, like the new DC
+  maskBitmap = ScopedGdiObject<HBITMAP>(CreateCompatibleBitmap(maskDC, w, h));  // monochrome, like the new DC
   ScopedSelect selected(maskDC, maskBitmap);
   // A colour-to-monochrome copy turns pixels of the source's background colour into 1.
   const COLORREF oldBackground = SetBkColor(source, key);

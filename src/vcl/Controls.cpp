@@ -201,7 +201,6 @@ void TWinControl::CreateParams(TCreateParams& params) {
   params.Y = Top();
   params.Width = Width();
   params.Height = Height();
-  params.WndParent = Parent() ? Parent()->Handle() : nullptr;
   params.WinClassName = ClassName();
   params.ClassStyle = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
 }
@@ -209,8 +208,10 @@ void TWinControl::CreateParams(TCreateParams& params) {
 void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
-  if ((params.Style & WS_CHILD) && !params.WndParent)
-    throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+  if (params.Style & WS_CHILD) {
+    if (!Parent()) throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+    params.WndParent = Parent()->Handle();
+  }
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass{};
@@ -493,8 +494,15 @@ void TWinControl::ColorChanged() {
 
 void TWinControl::VisibleChanged() { UpdateShowing(); }
 
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  UpdateShowing();
+}
+
 // A child window exists once it is showing; its window's visibility follows its own flag.
+// While a form description is read nothing is shown yet: Loaded catches up.
 void TWinControl::UpdateShowing() {
+  if (HasState(csLoading)) return;
   if (!handle_) {
     if (!Showing() || (Parent() && !Parent()->HandleAllocated())) return;
     CreateWnd();

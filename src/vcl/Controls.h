@@ -113,7 +113,7 @@ struct TCreateParams {
   DWORD Style = 0;
   DWORD ExStyle = 0;
   int X = 0, Y = 0, Width = 0, Height = 0;
-  HWND WndParent = nullptr;
+  HWND WndParent = nullptr;  // a child's parent window: filled in after CreateParams
   std::string WinClassName;
   UINT ClassStyle = 0;
 };
@@ -148,6 +148,7 @@ public:
   void PaintTo(HDC dc, int x, int y);
 
   void WndProc(TMessage& message) override;
+  void Loaded() override;
 
   TKeyEvent OnKeyUp;
 

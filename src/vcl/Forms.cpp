@@ -172,7 +172,6 @@ void TForm::SetCaption(const std::string& value) {
 void TForm::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.Caption = caption_;
-  params.WndParent = nullptr;
   params.Style = WS_CLIPCHILDREN;
   params.ExStyle = 0;
   switch (borderStyle_) {
@@ -249,20 +248,24 @@ void TForm::Show() {
 
 void TForm::Hide() { SetVisible(false); }
 
+// However the show ends, the form is hidden before the other windows are enabled again.
 TModalResult TForm::ShowModal() {
   if (Visible()) throw EInvalidOperation("Cannot make a visible window modal");
   modalResult_ = mrNone;
-  modal_ = true;
-  {
-    DisabledThreadWindows others(Handle());
-    Show();
-    while (modalResult_ == mrNone) {
-      Application->HandleMessage();
-      if (Application->Terminated()) modalResult_ = mrCancel;
+  DisabledThreadWindows others(Handle());
+  struct ModalShow {
+    TForm& form;
+    explicit ModalShow(TForm& f) : form(f) { form.modal_ = true; }
+    ~ModalShow() {
+      form.Hide();
+      form.modal_ = false;
     }
+  } modalShow(*this);
+  Show();
+  while (modalResult_ == mrNone) {
+    Application->HandleMessage();
+    if (Application->Terminated()) modalResult_ = mrCancel;
   }
-  Hide();
-  modal_ = false;
   return modalResult_;
 }
 
