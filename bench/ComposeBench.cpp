@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AviPlay.h"
+#include "BenchTiming.h"
 #include "compose/PatternSurface.h"
 #include "support/AviWriter.h"
 #include "vcl/Forms.h"
@@ -18,25 +19,6 @@
 namespace {
 
 constexpr int kSamples = 600;
-
-double Now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;  // milliseconds
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 struct Timing {
   double Median, P95;
@@ -49,8 +31,7 @@ Timing Measure(const std::function<void()>& step) {
     step();
     samples.push_back(Now() - start);
   }
-  std::sort(samples.begin(), samples.end());
-  return {samples[samples.size() / 2], samples[std::min(samples.size() - 1, samples.size() * 95 / 100)]};
+  return {Percentile(samples, 0.5), Percentile(samples, 0.95)};
 }
 
 // A full-screen borderless form that paints a picture of its own, as a parent does.

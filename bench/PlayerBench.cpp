@@ -2,7 +2,6 @@
 // StretchDIBits, how evenly the clock paces frames, and whether long runs grow the GDI
 // handle table or private memory. One line per figure.
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,45 +9,14 @@
 #include <vector>
 
 #include "AviPlay.h"
+#include "BenchTiming.h"
 #include "support/AviWriter.h"
+#include "support/ProcessMemory.h"
 #include "vcl/Forms.h"
 #include "vcl/ScopedGdi.h"
 #include "vcl/GdiLeakProbe.h"
 
 namespace {
-
-double Now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;  // milliseconds
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-double Percentile(std::vector<double> values, double p) {
-  std::sort(values.begin(), values.end());
-  const size_t index = std::min(values.size() - 1, static_cast<size_t>(p * static_cast<double>(values.size())));
-  return values[index];
-}
-
-size_t PrivateBytes() {
-  // Wine reports PrivateUsage as 0; the commit charge shows the process's private bytes.
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PagefileUsage;
-}
 
 std::string TempFolder() {
   char path[MAX_PATH];

@@ -3,22 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <psapi.h>
-
 #include <functional>
 
 #include "PlayerTestSupport.h"
+#include "support/ProcessMemory.h"
 #include "vcl/GdiLeakProbe.h"
 
 namespace {
-
-// The commit charge: the process's private bytes. (Wine leaves PrivateUsage at 0.)
-SIZE_T PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PagefileUsage;
-}
 
 TEST(PlayerResources, TenThousandPaintsOfEachKindLeaveTheGdiTableAsItWas) {
   struct Case {

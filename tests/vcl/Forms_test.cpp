@@ -7,12 +7,11 @@
 
 #include <windows.h>
 
-#include <psapi.h>
-
 #include <string>
 
 #include "GdiLeakProbe.h"
 #include "UiTestHelpers.h"
+#include "support/ProcessMemory.h"
 #include "support/Processes.h"
 #include "support/TestPaths.h"
 #include "vcl/ComponentStreams.h"
@@ -178,14 +177,6 @@ int MessageWindowCount() {
   int count = 0;
   for (HWND window = nullptr; (window = FindWindowExA(HWND_MESSAGE, window, "TPUtilWindow", nullptr));) ++count;
   return count;
-}
-
-// The commit charge: the process's private bytes (Wine reports PrivateUsage as 0).
-SIZE_T PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PagefileUsage;
 }
 
 // A form with a picture and a running timer: created, shown, painted and freed. It is
