@@ -43,6 +43,13 @@ void ExpectCompanionStartedOnce(const LauncherRun& run, const LauncherCase& laun
   EXPECT_GE(record.time, run.startedAt);
 }
 
+void ExpectIntroGoneBeforeCompanion(const LauncherRun& run) {
+  if (!run.intro) return;
+  for (const CompanionRecord& record : run.companion)
+    EXPECT_LT(run.intro->lastSeenAt, record.time) << "the intro was up after the companion started\n"
+                                                  << run.Timeline();
+}
+
 void ExpectQuickTimeWarningAfterIntro(const LauncherRun& run) {
   const std::string timeline = run.Timeline();
   const auto warnings = BoxesCaptioned(run, "Uwaga");

@@ -14,6 +14,10 @@ std::vector<const BoxSeen*> BoxesCaptioned(const LauncherRun& run, const std::st
 // with null standard handles and no current folder of its own.
 void ExpectCompanionStartedOnce(const LauncherRun& run, const LauncherCase& launcher);
 
+// The intro window, if it was seen at all, was no longer seen up once the companion had
+// started.
+void ExpectIntroGoneBeforeCompanion(const LauncherRun& run);
+
 // The QuickTime warning, exactly once, after the intro window was gone, read as shown and
 // pressed; the companion started only after the press.
 void ExpectQuickTimeWarningAfterIntro(const LauncherRun& run);

@@ -51,6 +51,9 @@ const OutcomeCase kOutcomes[] = {
     {.name = "an AVI intro with a trailing blank in time", .configuration = "initfile=intro.avi\r\ntime=3 \r\n",
      .introName = "intro.avi", .fixture = "intro.avi",
      .error = ErrorReport{"EConvertError", "'3 ' is not a valid integer value"}},
+    {.name = "an AVI intro without a time line", .configuration = "initfile=intro.avi\r\n",
+     .introName = "intro.avi", .fixture = "intro.avi",
+     .error = ErrorReport{"EConvertError", "'' is not a valid integer value"}},
     // Other errors.
     {.name = "start2.ini held open for writing", .configuration = kLogo, .introName = "logo.jpg",
      .fixture = "logo.jpg", .holdConfigurationOpen = true,

@@ -179,8 +179,9 @@ public:
       : run_(run), options_(options), launcherId_(launcherId), companionLog_(std::move(companionLog)) {}
 
   void Look() {
+    const uint64_t lookedAt = SystemTimeNow();
     const VisibleWindows windows = VisibleWindowsOf(launcherId_);
-    LookAtIntro(windows.intro, SystemTimeNow());
+    LookAtIntro(windows.intro, lookedAt, SystemTimeNow());
     for (HWND box : windows.boxes)
       if (handled_.insert(box).second) run_.boxes.push_back(ReadAndPress(box, launcherId_, companionLog_));
     for (HWND other : windows.others)
@@ -189,7 +190,7 @@ public:
   }
 
 private:
-  void LookAtIntro(HWND window, uint64_t now) {
+  void LookAtIntro(HWND window, uint64_t lookedAt, uint64_t now) {
     if (!window) {
       if (run_.intro && !run_.intro->closedAt) run_.intro->closedAt = now;
       return;
@@ -205,6 +206,7 @@ private:
       if (handled_.insert(window).second) Note(run_.notes, "an intro window is visible again");
       return;
     }
+    run_.intro->lastSeenAt = lookedAt;
     if (options_.duringIntro && !introHandled_ &&
         SecondsBetween(run_.intro->shownAt, now) * 1000 >= options_.duringIntroAfterMs) {
       introHandled_ = true;
@@ -266,6 +268,7 @@ std::string LauncherRun::Timeline() const {
     events.push_back({intro->shownAt, "intro window shown: \"" + intro->caption + "\" at " + std::to_string(r.left) +
                                           "," + std::to_string(r.top) + " size " + std::to_string(r.right - r.left) +
                                           "x" + std::to_string(r.bottom - r.top) + ", style " + Hex(intro->style)});
+    events.push_back({intro->lastSeenAt, "intro window last seen up"});
     events.push_back({intro->closedAt, "intro window gone"});
   }
   for (const BoxSeen& box : boxes) {

@@ -23,6 +23,8 @@ struct TimelineNote {
 struct IntroSeen {
   uint64_t shownAt = 0;
   uint64_t closedAt = 0;  // when it was first seen gone; the launcher's end if it went with it
+  // When the last look that still found it visible began: it was up until then at least.
+  uint64_t lastSeenAt = 0;
   RECT rect{};
   std::string caption;
   DWORD style = 0;
