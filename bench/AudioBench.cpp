@@ -92,10 +92,10 @@ std::string WriteClip() {
   char folder[MAX_PATH];
   GetTempPathA(sizeof folder, folder);
   const std::string path = std::string(folder) + "audio-bench-" + std::to_string(GetCurrentProcessId()) + ".avi";
-  AviSpec spec;
-  spec.Video = AviVideo{64, 48, kFrames, 1, kFps, 0, FrameColours({0x204060, 0x604020})};
-  spec.Audio = AviAudio{2, kSampleRate, std::nullopt, std::nullopt, SineWave(440, 8000, kSampleRate)};
-  WriteAvi(path, spec);
+  AviContents contents;
+  contents.Video = AviVideo{64, 48, kFrames, 1, kFps, 0, FrameColours({0x204060, 0x604020})};
+  contents.Audio = AviAudio{2, kSampleRate, std::nullopt, std::nullopt, SineWave(440, 8000, kSampleRate)};
+  WriteAvi(path, contents);
   return path;
 }
 

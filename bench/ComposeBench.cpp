@@ -50,14 +50,14 @@ protected:
 // A moving picture whose bottom-left colour recurs in every frame, so that the key leaves
 // some of each frame out.
 std::string WriteClip(const std::string& folder, int width, int height) {
-  AviSpec spec;
-  spec.Video = {width, height, 20, 1, 25, 0, [height](int32_t frame, int32_t x, int32_t y) -> uint32_t {
+  AviContents contents;
+  contents.Video = {width, height, 20, 1, 25, 0, [height](int32_t frame, int32_t x, int32_t y) -> uint32_t {
                   if ((x / 8 + y / 8) % 3 == 0 || (x == 0 && y == height - 1)) return 0x00FF00;
                   return static_cast<uint32_t>(((x + frame * 4) & 0xFF) << 16 | ((y + frame * 2) & 0xFF) << 8 |
                                                ((x ^ y) & 0x7F));
                 }};
   const std::string path = folder + "\\" + std::to_string(width) + "x" + std::to_string(height) + ".avi";
-  WriteAvi(path, spec);
+  WriteAvi(path, contents);
   return path;
 }
 

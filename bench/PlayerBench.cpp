@@ -30,17 +30,17 @@ std::vector<std::string> writtenClips;
 
 // A moving pattern, so that every frame differs.
 std::string WriteClip(const std::string& folder, int width, int height, int frames, uint32_t rate) {
-  AviSpec spec;
-  spec.Video.Width = width;
-  spec.Video.Height = height;
-  spec.Video.Frames = frames;
-  spec.Video.Rate = rate;
-  spec.Video.Pixel = [](int32_t frame, int32_t x, int32_t y) {
+  AviContents contents;
+  contents.Video.Width = width;
+  contents.Video.Height = height;
+  contents.Video.Frames = frames;
+  contents.Video.Rate = rate;
+  contents.Video.Pixel = [](int32_t frame, int32_t x, int32_t y) {
     return static_cast<uint32_t>(((x + frame * 4) & 0xFF) << 16 | ((y + frame * 2) & 0xFF) << 8 | ((x ^ y) & 0xFF));
   };
   const std::string path =
       folder + std::to_string(width) + "x" + std::to_string(height) + "-" + std::to_string(rate) + ".avi";
-  WriteAvi(path, spec);
+  WriteAvi(path, contents);
   writtenClips.push_back(path);
   return path;
 }

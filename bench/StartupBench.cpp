@@ -68,15 +68,15 @@ void AviIntroCpu() {
   TempDir folder("startup bench ");
   folder.Copy(ToolPath("launch.exe"), "launch.exe");
   folder.Copy(ToolPath("companion_recorder.exe"), "launcha.exe");
-  AviSpec spec;
-  spec.Video.Width = 320;
-  spec.Video.Height = 240;
-  spec.Video.Frames = 125;
-  spec.Video.Rate = 25;
-  spec.Video.Pixel = [](int32_t frame, int32_t x, int32_t y) {
+  AviContents contents;
+  contents.Video.Width = 320;
+  contents.Video.Height = 240;
+  contents.Video.Frames = 125;
+  contents.Video.Rate = 25;
+  contents.Video.Pixel = [](int32_t frame, int32_t x, int32_t y) {
     return static_cast<uint32_t>(((x + frame * 4) & 0xFF) << 16 | (y & 0xFF) << 8 | 0x40);
   };
-  WriteAvi(folder / "intro.avi", spec);
+  WriteAvi(folder / "intro.avi", contents);
   folder.Write("start2.ini", "initfile=intro.avi\r\ntime=0\r\n");
 
   STARTUPINFOA startup{};

@@ -110,11 +110,11 @@ void ExpectIndexMatchesMovi(const ParsedAvi& p) {
 }
 
 TEST(AviWriter, AVideoOnlyFileHasItsHeadersBottomUpFramesAndIndex) {
-  AviSpec spec;
-  spec.Video = {3, 2, 4, 2, 25, 1, [](int32_t f, int32_t x, int32_t y) {
+  AviContents contents;
+  contents.Video = {3, 2, 4, 2, 25, 1, [](int32_t f, int32_t x, int32_t y) {
                   return static_cast<uint32_t>(f << 16 | x << 8 | y);
                 }};
-  const ParsedAvi p = Parse(BuildAvi(spec));
+  const ParsedAvi p = Parse(BuildAvi(contents));
 
   const std::string& avih = Find(p.Hdrl->Children, "avih").Data;
   ASSERT_EQ(avih.size(), 56u);
@@ -180,11 +180,11 @@ TEST(AviWriter, AnAudioStreamIsInterleavedWithItsSampleSizeAndLength) {
   };
   for (const AudioCase& c : cases) {
     SCOPED_TRACE(c.name);
-    AviSpec spec;
-    spec.Video = {2, 2, 5, 1, 10, 0, FrameColours({0x102030})};
-    spec.Audio = AviAudio{c.channels, 2000, std::nullopt, c.sampleSize,
+    AviContents contents;
+    contents.Video = {2, 2, 5, 1, 10, 0, FrameColours({0x102030})};
+    contents.Audio = AviAudio{c.channels, 2000, std::nullopt, c.sampleSize,
                           [](int64_t s, int ch) { return static_cast<int16_t>(ch ? -s : s); }};
-    const ParsedAvi p = Parse(BuildAvi(spec));
+    const ParsedAvi p = Parse(BuildAvi(contents));
 
     const std::string& avih = Find(p.Hdrl->Children, "avih").Data;
     EXPECT_EQ(U32(avih, 24), 2u);
@@ -224,9 +224,9 @@ TEST(AviWriter, AnAudioStreamIsInterleavedWithItsSampleSizeAndLength) {
 }
 
 TEST(AviWriter, SeventyThousandTinyFramesMakeASmallFile) {
-  AviSpec spec;
-  spec.Video = {2, 2, 70000, 1, 1000, 0, FrameColours({0xFF0000, 0x00FF00})};
-  const std::string bytes = BuildAvi(spec);
+  AviContents contents;
+  contents.Video = {2, 2, 70000, 1, 1000, 0, FrameColours({0xFF0000, 0x00FF00})};
+  const std::string bytes = BuildAvi(contents);
   // 16 bytes of bits, 8 of chunk header and 16 of index entry a frame.
   EXPECT_LT(bytes.size(), 70000u * 40 + 4096);
   const ParsedAvi p = Parse(bytes);
@@ -242,34 +242,34 @@ TEST(AviWriter, ASineHasItsPeriodAndAmplitude) {
   for (int s = 0; s <= 8; ++s) EXPECT_EQ(sine(s, s % 2), want[s]) << s;
 }
 
-// A valid spec, spoilt one way at a time.
-TEST(AviWriter, ASpecThatMakesNoFileIsRefused) {
+// Valid contents, spoilt one way at a time.
+TEST(AviWriter, ContentsThatMakeNoFileAreRefused) {
   auto valid = [] {
-    return AviSpec{{2, 2, 1, 1, 10, 0, FrameColours({0x808080})},
+    return AviContents{{2, 2, 1, 1, 10, 0, FrameColours({0x808080})},
                    AviAudio{1, 8000, std::nullopt, std::nullopt, [](int64_t, int) -> int16_t { return 0; }}};
   };
   EXPECT_NO_THROW(BuildAvi(valid()));
   struct Bad {
     const char* name;
-    void (*spoil)(AviSpec&);
+    void (*spoil)(AviContents&);
   };
   const Bad bad[] = {
-      {"zero width", [](AviSpec& s) { s.Video.Width = 0; }},
-      {"negative frame count", [](AviSpec& s) { s.Video.Frames = -1; }},
-      {"no pixel function", [](AviSpec& s) { s.Video.Pixel = nullptr; }},
-      {"no sample function", [](AviSpec& s) { s.Audio->Sample = nullptr; }},
-      {"no channels", [](AviSpec& s) { s.Audio->Channels = 0; }},
-      {"audio length of a rate-0 video", [](AviSpec& s) { s.Video.Rate = 0; }},
+      {"zero width", [](AviContents& s) { s.Video.Width = 0; }},
+      {"negative frame count", [](AviContents& s) { s.Video.Frames = -1; }},
+      {"no pixel function", [](AviContents& s) { s.Video.Pixel = nullptr; }},
+      {"no sample function", [](AviContents& s) { s.Audio->Sample = nullptr; }},
+      {"no channels", [](AviContents& s) { s.Audio->Channels = 0; }},
+      {"audio length of a rate-0 video", [](AviContents& s) { s.Video.Rate = 0; }},
   };
   for (const Bad& b : bad) {
-    AviSpec spec = valid();
-    b.spoil(spec);
-    EXPECT_THROW(BuildAvi(spec), std::invalid_argument) << b.name;
+    AviContents contents = valid();
+    b.spoil(contents);
+    EXPECT_THROW(BuildAvi(contents), std::invalid_argument) << b.name;
   }
   EXPECT_THROW(FrameColours({}), std::invalid_argument);
 
   // A rate-0 video with its audio length given is a file.
-  AviSpec rateZero = valid();
+  AviContents rateZero = valid();
   rateZero.Video.Frames = 3;
   rateZero.Video.Rate = 0;
   rateZero.Audio->Samples = 300;

@@ -37,10 +37,10 @@ std::string ClipBytes(const Clip& clip) {
     const bool corner = (x == 0 || x == clip.width - 1) && (y == 0 || y == clip.height - 1);
     return corner ? kMark : kFrameColours[frame % kFrameColours.size()];
   };
-  AviSpec spec;
-  spec.Video = {.Width = clip.width, .Height = clip.height, .Frames = clip.frames, .Scale = clip.scale,
+  AviContents contents;
+  contents.Video = {.Width = clip.width, .Height = clip.height, .Frames = clip.frames, .Scale = clip.scale,
                 .Rate = clip.rate, .Start = 0, .Pixel = pixel};
-  return BuildAvi(spec);
+  return BuildAvi(contents);
 }
 
 // The positions checked below are those of the 1024 x 768 test display.

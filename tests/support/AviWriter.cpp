@@ -94,7 +94,7 @@ std::string SampleBytes(const AviAudio& a, int64_t first, int64_t end) {
 }
 
 void Check(bool ok, const char* what) {
-  if (!ok) throw std::invalid_argument(std::string("AVI spec: ") + what);
+  if (!ok) throw std::invalid_argument(std::string("AVI contents: ") + what);
 }
 
 int64_t AudioSamples(const AviVideo& v, const AviAudio& a) {
@@ -149,12 +149,12 @@ AviSampleFn SineWave(double hertz, double amplitude, uint32_t sampleRate) {
   };
 }
 
-std::string BuildAvi(const AviSpec& spec) {
-  const AviVideo& v = spec.Video;
+std::string BuildAvi(const AviContents& contents) {
+  const AviVideo& v = contents.Video;
   Check(v.Width > 0 && v.Height > 0 && v.Frames >= 0, "frame size and count");
   Check(v.Width <= INT16_MAX && v.Height <= INT16_MAX, "frame size past the stream header's rectangle");
   Check(static_cast<bool>(v.Pixel), "no pixel function");
-  const AviAudio* a = spec.Audio ? &*spec.Audio : nullptr;
+  const AviAudio* a = contents.Audio ? &*contents.Audio : nullptr;
   int64_t samples = 0;
   uint16_t blockAlign = 0;
   if (a) {
@@ -257,8 +257,8 @@ std::string BuildAvi(const AviSpec& spec) {
   return out.Take();
 }
 
-void WriteAvi(const std::string& path, const AviSpec& spec) {
-  const std::string bytes = BuildAvi(spec);
+void WriteAvi(const std::string& path, const AviContents& contents) {
+  const std::string bytes = BuildAvi(contents);
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();

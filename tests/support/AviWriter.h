@@ -35,7 +35,7 @@ struct AviAudio {
   AviSampleFn Sample;
 };
 
-struct AviSpec {
+struct AviContents {
   AviVideo Video;
   std::optional<AviAudio> Audio;
 };
@@ -45,10 +45,10 @@ AviPixelFn FrameColours(std::vector<uint32_t> colours);
 // A sine of `hertz` at `amplitude` (full scale 32767), the same on every channel.
 AviSampleFn SineWave(double hertz, double amplitude, uint32_t sampleRate);
 
-// The file's bytes. Raises std::invalid_argument for a spec that makes no file: a size or
+// The file's bytes. Raises std::invalid_argument for contents that make no file: a size or
 // frame count below 0 (or a zero width or height), no pixel or sample function, no audio
 // length to be had from a video of rate 0, or a file past 4 GB.
-std::string BuildAvi(const AviSpec& spec);
+std::string BuildAvi(const AviContents& contents);
 
 // BuildAvi written to `path`; raises std::runtime_error when the file cannot be written.
-void WriteAvi(const std::string& path, const AviSpec& spec);
+void WriteAvi(const std::string& path, const AviContents& contents);
