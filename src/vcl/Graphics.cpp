@@ -5,22 +5,12 @@
 
 #include "BitmapHeader.h"
 #include "BitmapPixels.h"
+#include "DibInfo.h"
 #include "FileRead.h"
 
 namespace {
 
 constexpr char kOutOfResources[] = "Out of system resources";
-
-BITMAPINFOHEADER BottomUp32BitHeader(int width, int height) {
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
-  return header;
-}
 
 }  // namespace
 
@@ -50,8 +40,7 @@ void TBitmap::SetSize(int width, int height) {
   if (int64_t{width} * height > kMaxPicturePixels)
     throw EOutOfResources(std::string(kOutOfResources) + ": a " + std::to_string(width) + " x " +
                           std::to_string(height) + " picture is too large");
-  BITMAPINFO info{};
-  info.bmiHeader = BottomUp32BitHeader(width, height);
+  BITMAPINFO info = Rgb32BitmapInfo(width, height);
   void* bits = nullptr;
   ScopedGdiObject<HBITMAP> handle(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!handle) throw EOutOfResources(kOutOfResources);
@@ -82,8 +71,7 @@ void TBitmap::LoadFromFile(const std::string& fileName) {
 
 void TBitmap::Draw(HDC dc, int x, int y) const {
   if (Empty()) return;
-  BITMAPINFO info{};
-  info.bmiHeader = BottomUp32BitHeader(width_, height_);
+  const BITMAPINFO info = Rgb32BitmapInfo(width_, height_);
   StretchDIBits(dc, x, y, width_, height_, 0, 0, width_, height_, bits_, &info, DIB_RGB_COLORS, SRCCOPY);
 }
 

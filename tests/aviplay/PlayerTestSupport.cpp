@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <gtest/gtest.h>
-
 #include "support/AviWriter.h"
+#include "support/SharedForm.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
 #include "vcl/ScopedGdi.h"
@@ -97,23 +96,8 @@ std::vector<std::string> EventLog::Names() const {
   return names;
 }
 
-namespace {
-
-THostForm* sharedForm = nullptr;
-
-class SharedFormEnvironment : public ::testing::Environment {
-  void TearDown() override { FreeAndNil(sharedForm); }
-};
-
-}  // namespace
-
 THostForm& SharedHostForm() {
-  if (!sharedForm) {
-    sharedForm = new THostForm(nullptr);
-    sharedForm->Show();
-    ::testing::AddGlobalTestEnvironment(new SharedFormEnvironment);
-  }
-  return *sharedForm;
+  return SharedForm<THostForm>();
 }
 
 Stage::Stage() : form_(&SharedHostForm()), player_(new TVxAVIPlay(form_)) {
@@ -135,36 +119,6 @@ TVxAVIPlay& Stage::Open(const std::string& file) {
 }
 
 // ---------------------------------------------------------------------------------------
-
-bool Pump(DWORD timeoutMs, const std::function<bool()>& done, const std::function<bool(const MSG&)>& inspect) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (inspect && !inspect(msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-      if (done && done()) return true;
-    }
-    if (done && done()) return true;
-    if (GetTickCount64() >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
-
-void PumpIdle() {
-  MSG msg;
-  ULONGLONG quietSince = GetTickCount64();
-  while (GetTickCount64() - quietSince < 30) {
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-      quietSince = GetTickCount64();
-    } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-  }
-}
 
 COLORREF PixelAt(TWinControl& control, int x, int y) {
   ScopedWindowDC dc(control.Handle());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AviPlay.h"
+#include "support/MessagePump.h"
 #include "vcl/Forms.h"
 #include "vcl/UiTestHelpers.h"  // Freeing, RECT comparison
 
@@ -94,12 +95,6 @@ private:
   TVxAVIPlay* player_;
 };
 
-// Handles messages until `done` holds or `timeoutMs` have passed; returns whether it
-// holds. `inspect` sees each message first and may hold it back (return false).
-bool Pump(DWORD timeoutMs, const std::function<bool()>& done = {},
-          const std::function<bool(const MSG&)>& inspect = {});
-// Handles what is waiting, paints among it, until the queue stays empty a moment.
-void PumpIdle();
 
 // The pixel at (x, y) of the control's client area, as its window DC reads it.
 COLORREF PixelAt(TWinControl& control, int x, int y);

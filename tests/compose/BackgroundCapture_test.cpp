@@ -11,7 +11,7 @@ namespace {
 // Handles messages until the clock has had `count` more frames painted.
 bool PlayFrames(TWatchedPlayer& player, int count) {
   const int until = player.Repaints + count;
-  return PumpUntilDone([&] { return player.Repaints >= until; });
+  return Pump(5000, [&] { return player.Repaints >= until; });
 }
 
 // The probe frame centred in a control of `width` x `height` at (left, top) of the form,

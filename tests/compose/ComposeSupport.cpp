@@ -4,7 +4,9 @@
 #include <cstdio>
 
 #include "support/AviWriter.h"
+#include "support/SharedForm.h"
 #include "support/TempDir.h"
+#include "vcl/DibInfo.h"
 #include "vcl/ScopedGdi.h"
 
 TPatternForm::TPatternForm(TComponent* owner) : TForm(owner) {
@@ -17,24 +19,13 @@ void TPatternForm::PaintWindow(HDC dc) {
   PaintPattern(dc, Width(), Height());
 }
 
-namespace {
-
-TPatternForm* sharedForm = nullptr;
-
-class SharedFormEnvironment : public ::testing::Environment {
-  void TearDown() override { FreeAndNil(sharedForm); }
-};
-
-}  // namespace
-
 TPatternForm& PatternForm() {
-  if (!sharedForm) {
-    sharedForm = new TPatternForm(nullptr);
-    sharedForm->Show();
-    ::testing::AddGlobalTestEnvironment(new SharedFormEnvironment);
-    PumpIdle();
-  }
-  return *sharedForm;
+  // Pumped once after it is first shown, so that it has painted before a test looks.
+  static bool pumped = false;
+  TPatternForm& form = SharedForm<TPatternForm>();
+  if (!pumped) PumpIdle();
+  pumped = true;
+  return form;
 }
 
 int EdgeInset(TEdge edge) {
@@ -120,12 +111,7 @@ PixelGrid PixelGrid::OfDC(HDC dc, int width, int height) {
   grid.width_ = width;
   grid.height_ = height;
   grid.pixels_.resize(static_cast<size_t>(width) * height);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = Rgb32BitmapInfo(width, -height);
   void* bits = nullptr;
   ScopedGdiObject<HBITMAP> section(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   ScopedMemoryDC copy(dc);
@@ -179,37 +165,4 @@ SIZE SelectedBitmapSize(HDC dc) {
 
 // ---------------------------------------------------------------------------------------
 
-void PumpIdle() {
-  MSG msg;
-  const ULONGLONG end = GetTickCount64() + 5000;
-  ULONGLONG quietSince = GetTickCount64();
-  while (GetTickCount64() - quietSince < 30) {
-    if (GetTickCount64() > end) {
-      ADD_FAILURE() << "the message queue never went quiet (a window repainting itself without end?)";
-      return;
-    }
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-      quietSince = GetTickCount64();
-    } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-  }
-}
-
-bool PumpUntilDone(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-      if (done()) return true;
-    }
-    if (done()) return true;
-    if (GetTickCount64() >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
 

@@ -16,6 +16,7 @@
 
 #include "AviPlay.h"
 #include "PatternSurface.h"
+#include "support/MessagePump.h"
 #include "vcl/Forms.h"
 #include "vcl/UiTestHelpers.h"  // Freeing
 
@@ -114,9 +115,4 @@ uint32_t ToRgb(COLORREF colour);
 // The size of the bitmap selected into a memory DC.
 SIZE SelectedBitmapSize(HDC dc);
 
-// Handles what is waiting, paints among it, until the queue stays empty a moment; a
-// failure of the test when it never does within 5 s.
-void PumpIdle();
-// Handles messages until `done` holds or `timeoutMs` have passed; returns whether it holds.
-bool PumpUntilDone(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "vcl/DibInfo.h"
+
 // 0xRRGGBB.
 constexpr uint32_t PatternAt(int x, int y) {
   return static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | 0x80 | (x >> 8 & 7) << 3 | (y >> 8 & 7));
@@ -16,13 +18,7 @@ constexpr uint32_t PatternAt(int x, int y) {
 
 // Draws `pixels` (top-down rows of 0x00RRGGBB) over (0, 0, width, height) of `dc`.
 inline void DrawPixels(HDC dc, int width, int height, const uint32_t* pixels) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = Rgb32BitmapInfo(width, -height);
   StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
 }
 

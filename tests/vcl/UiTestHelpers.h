@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "vcl/Classes.h"
+#include "vcl/DibInfo.h"
 #include "vcl/Forms.h"
 #include "vcl/ScopedGdi.h"
 
@@ -44,12 +45,7 @@ inline void PumpFor(DWORD ms) {
 class MemoryCanvas {
 public:
   MemoryCanvas(int width, int height) : dc_(nullptr) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    const BITMAPINFO info = Rgb32BitmapInfo(width, -height);
     void* bits = nullptr;
     bitmap_ = ScopedGdiObject<HBITMAP>(CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     selected_.emplace(dc_, bitmap_);

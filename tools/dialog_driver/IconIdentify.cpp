@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "vcl/DibInfo.h"
 #include "vcl/ScopedGdi.h"
 
 namespace {
@@ -33,13 +34,7 @@ public:
 
 private:
   static HBITMAP Create(int width, int height, uint32_t** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = Rgb32BitmapInfo(width, -height);
     void* memory = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
     *bits = static_cast<uint32_t*>(memory);
