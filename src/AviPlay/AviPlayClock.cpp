@@ -20,13 +20,14 @@ struct TRunningClock {
 
 class TPlaybackClock {
 public:
+  // Never destroyed: a timer still running while the process exits must find them.
   static std::mutex& Lock() {
-    static std::mutex lock;
-    return lock;
+    static auto* lock = new std::mutex;
+    return *lock;
   }
   static std::map<UINT, TRunningClock>& Running() {
-    static std::map<UINT, TRunningClock> running;
-    return running;
+    static auto* running = new std::map<UINT, TRunningClock>;
+    return *running;
   }
 
   // Counter work only: no drawing, no file or sound call; the rest is posted.
@@ -68,12 +69,14 @@ void TVxAVIPlay::Play(uint16_t first, uint16_t last, int32_t count) {
   active_ = true;
   if (audioStream_) StartSound(currentFrame_, stopFrame_);
 
-  // Held across timeSetEvent, so that an early first tick waits until its clock is known.
-  std::lock_guard<std::mutex> guard(TPlaybackClock::Lock());
+  // The lock is not held across timeSetEvent, whose service may hold a lock of its own
+  // while it calls back: a tick that comes before its clock is in the table is skipped.
   const uint32_t generation = ++generation_;
   timerId_ = timeSetEvent(static_cast<UINT>(frameInterval_), 0, &TPlaybackClock::TimerTick,
                           reinterpret_cast<DWORD_PTR>(this), TIME_PERIODIC);
-  if (timerId_) TPlaybackClock::Running()[timerId_] = TRunningClock{this, window, generation};
+  if (!timerId_) return;
+  std::lock_guard<std::mutex> guard(TPlaybackClock::Lock());
+  TPlaybackClock::Running()[timerId_] = TRunningClock{this, window, generation};
 }
 
 void TVxAVIPlay::Stop() {

@@ -3,6 +3,9 @@
 // the events.
 #include "AviPlay.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "vcl/TypInfo.h"
 
 namespace {
@@ -228,7 +231,8 @@ void TVxAVIPlay::OpenFile() {
 
   AVISTREAMINFOA info{};
   AVIStreamInfoA(videoStream_, &info, sizeof info);
-  frameCount_ = static_cast<int32_t>(info.dwLength);
+  // A length past the signed range is a broken header; FrameCount - 1 must not overflow.
+  frameCount_ = static_cast<int32_t>(std::min<DWORD>(info.dwLength, INT32_MAX));
   videoWidth_ = FrameWidth(info);
   videoHeight_ = FrameHeight(info);
   startFrame_ = static_cast<int32_t>(info.dwStart);

@@ -37,8 +37,9 @@ const char kWarningText[] =
     "UWAGA!!! Uruchamiany program mo\xBF" "e pracowa\xE6 nieprawid\xB3owo.";
 
 std::string OwnPath() {
+  // One byte short of the buffer, so that a truncated path still ends in its NUL.
   char path[261] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path);
+  GetModuleFileNameA(nullptr, path, sizeof path - 1);
   return path;
 }
 
